@@ -23,6 +23,13 @@ void __stdcall DevTraceAppend(const char* line);
 // The whole trace, lines joined by "\n" (each line ends with "\n"). Valid until the next trace call.
 const char* __stdcall DevTraceText(void);
 void __stdcall DevTraceClear(void);
+// Names a device context in the trace as layerdc(layer) (layer > 0), or forgets the name (layer 0).
+// BexilEx.dll calls it for the contexts GetLayerDC hands out, so that DrawPicture, traced by
+// tremby.dll, shows which layer it drew on. Tests need not call it.
+void __stdcall DevTraceNameDC(HDC dc, int layer);
+
+// Pictures loaded by LoadImageEx and not yet released by FreePicture.
+int __stdcall DevLivePictures(void);
 
 // Maps a settings handle to an INI file; every store operation on that handle reads or writes it.
 void __stdcall DevSetStoreFile(int settingsHandle, const char* iniPath);
@@ -30,7 +37,7 @@ void __stdcall DevSetStoreFile(int settingsHandle, const char* iniPath);
 // ---- BexilEx.dll: the window object and the host's main window ----
 
 // Restores every fault and answer below to its default (a window is made, version 20000, skins load
-// from their files, layer contexts handed out).
+// from their files, layer contexts handed out) and forgets the last window object made.
 void __stdcall DevResetHost(void);
 // CreateBexilWND returns null.
 void __stdcall DevSetNoWindow(int on);
@@ -46,6 +53,8 @@ void __stdcall DevSetNullLayerDC(int on);
 // The last window object made, or null; its reference count (starts at 1 when made).
 HostWindow* __stdcall DevLastWindow(void);
 int __stdcall DevWindowRefCount(HostWindow* window);
+// The callback the plug-in handed to CreateBexilWND for that window object (null when none).
+WNDPROC __stdcall DevWindowCallback(HostWindow* window);
 // A hidden top-level window that answers the host messages (0x7FD9, 0x7FE1, 0x7FE2) and traces each
 // one as HostOpenSettings(0, "/text"), HostEndModal(0, 0), HostBeginModal(0, 0).
 HWND __stdcall DevHostMainWindow(void);

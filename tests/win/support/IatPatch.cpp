@@ -46,5 +46,10 @@ ImportPatch::ImportPatch(HMODULE module, const char* dll, const char* function, 
 }
 
 ImportPatch::~ImportPatch() {
-  if (slot_ != nullptr) WriteSlot(slot_, original_);
+  // A test may unload the patched module first (the unload path is under test); its table is gone.
+  HMODULE stillLoaded = nullptr;
+  if (slot_ != nullptr &&
+      GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCSTR>(slot_), &stillLoaded))
+    WriteSlot(slot_, original_);
 }
