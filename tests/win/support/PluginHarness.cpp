@@ -20,6 +20,18 @@ void WINAPI FixedLocalTime(LPSYSTEMTIME time) { *time = today; }
 
 const int SettingsHandle = 1;
 
+struct BoxSearch {
+  HWND owner;
+  HWND found;
+};
+BOOL CALLBACK FindOwnedEdit(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  char cls[16] = "";
+  GetClassNameA(window, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Edit") == 0 && GetWindow(window, GW_OWNER) == search->owner) search->found = window;
+  return TRUE;
+}
+
 }  // namespace
 
 PluginHarness::PluginHarness() {
@@ -78,11 +90,13 @@ std::string PluginHarness::StoredSetting(const char* key) const {
 void PluginHarness::Start() {
   plugin_.InitGlobalModule(&context_);
   window_ = DevLastWindow();  // DevResetHost, in the constructor, forgot any earlier one
+  handle_ = window_ ? window_->Vtbl->GetHandle(window_) : nullptr;
 }
 
-HWND PluginHarness::WindowHandle() const {
-  HostWindow* window = Window();
-  return window ? window->Vtbl->GetHandle(window) : nullptr;
+HWND PluginHarness::InputBox() const {
+  BoxSearch search = {handle_, nullptr};
+  if (handle_ != nullptr) EnumThreadWindows(GetCurrentThreadId(), FindOwnedEdit, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 LRESULT PluginHarness::Send(UINT message, WPARAM wParam, LPARAM lParam) const {

@@ -43,7 +43,9 @@ class PluginHarness {
   void Start();
   // The window object the plug-in holds, and its window.
   HostWindow* Window() const { return window_; }
-  HWND WindowHandle() const;
+  HWND WindowHandle() const { return handle_; }
+  // The plug-in's input box: the edit window owned by its window, or null.
+  HWND InputBox() const;
   // Sends one message to the calendar window (the host hands it to the plug-in's callback).
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
@@ -65,6 +67,7 @@ class PluginHarness {
   std::unique_ptr<ImportPatch> messageBoxPatch_;
   std::unique_ptr<ImportPatch> clockPatch_;
   HostWindow* window_ = nullptr;  // what the host made for this plug-in at its start
+  HWND handle_ = nullptr;         // its window, asked once so that tests leave no trace of their own
 };
 
 // Writes a w×h PNG of one colour (BGRA with the given alpha) with GDI+; false on failure.
