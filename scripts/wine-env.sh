@@ -36,6 +36,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$ORV_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
 fi
 /usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
+# The first Wine program of a server session starts Wine's background services, which inherit its
+# output: start them here, detached from ours, or ctest would wait for them to close its pipes.
+"$ORV_WINE64" wineboot >/dev/null 2>&1 </dev/null || true
 
 orv_wine_cleanup() {
   /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true

@@ -3,6 +3,7 @@
 // (the C++ runtime is linked in, so no MinGW runtime DLL has to travel with it).
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -23,6 +24,8 @@ struct Build {
   const char* path;
   unsigned machine;
 };
+
+void PrintTo(const Build& build, std::ostream* out) { *out << build.path; }
 
 class PluginFile : public ::testing::TestWithParam<Build> {};
 
