@@ -1,9 +1,22 @@
 // BexilEx.dll of the reference host: CreateBexilWND and the window object it hands out, with real
-// layers (32-bit DIB sections), skins and pictures composed into the window; the host's main window
-// for the host messages; and the faults and answers that tests set.
+// layers (32-bit DIB sections), skins and pictures composed into a per-pixel-alpha window; moving
+// by drag and keeping the window's z-order; the host's main window for the host messages; and the
+// faults and answers that tests set.
+//
+// What the user sees (and what DevRenderWindow and a screenshot see) is one composition, bottom to
+// top:
+//   1. the skin last loaded, at the window's top-left corner;
+//   2. layers and pictures by their number, lowest first; where a layer and a picture share a
+//      number the layer lies below, and among layers (or pictures) of one number the one added
+//      first lies below.
+// Every pixel is premultiplied blue-green-red-alpha, so the composition goes to the screen as it is
+// through UpdateLayeredWindow: the window is as transparent as its pixels. The screen is updated
+// when the window is shown and on every Redraw; drawing alone changes nothing on the screen, so the
+// plug-in presents a whole refresh at once.
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -62,12 +75,22 @@ struct WindowObject {
   int ShownSkin = -1;  // the last skin loaded
   std::vector<std::unique_ptr<Layer>> Layers;
   std::vector<Placed> Pictures;
+  int ZOrder = 1;  // 0 kept at the bottom of the desktop, 1 normal, 2 always on top
+  // A left press not yet released: where it began on the screen, where the window was then, and
+  // whether the pointer has left the drag rectangle, which makes it a move rather than a click.
+  bool Pressed = false;
+  bool Dragging = false;
+  POINT PressAt{};
+  POINT WindowAt{};
 };
 
 std::vector<WindowObject*> g_windows;
 WindowObject* g_lastWindow = nullptr;
 // The object whose window is being created: messages arrive before CreateWindowExA returns.
 WindowObject* g_creating = nullptr;
+// Modal boxes and menus open now (HostBeginModal less HostEndModal): while one is open the host
+// leaves the windows' z-order alone, so that a bottom window does not push under its own box.
+int g_modalDepth = 0;
 
 const char kWindowClass[] = "ReferenceHostCalendarWindow";
 const char kMainClass[] = "ReferenceHostMainWindow";
@@ -127,18 +150,23 @@ void FreeResources(WindowObject* obj) {
 }
 
 // The window covers the shown skin and every layer.
-void FitWindow(WindowObject* obj) {
-  if (!obj->Hwnd) return;
-  int width = 0, height = 0;
+SIZE FaceSize(const WindowObject* obj) {
+  SIZE size = {0, 0};
   if (obj->ShownSkin >= 0) {
-    width = obj->Skins[static_cast<size_t>(obj->ShownSkin)].Width;
-    height = obj->Skins[static_cast<size_t>(obj->ShownSkin)].Height;
+    size.cx = obj->Skins[static_cast<size_t>(obj->ShownSkin)].Width;
+    size.cy = obj->Skins[static_cast<size_t>(obj->ShownSkin)].Height;
   }
   for (auto& layer : obj->Layers) {
-    width = std::max(width, layer->X + layer->Width);
-    height = std::max(height, layer->Y + layer->Height);
+    size.cx = std::max<LONG>(size.cx, layer->X + layer->Width);
+    size.cy = std::max<LONG>(size.cy, layer->Y + layer->Height);
   }
-  SetWindowPos(obj->Hwnd, nullptr, 0, 0, width, height,
+  return size;
+}
+
+void FitWindow(WindowObject* obj) {
+  if (!obj->Hwnd) return;
+  SIZE size = FaceSize(obj);
+  SetWindowPos(obj->Hwnd, nullptr, 0, 0, size.cx, size.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
@@ -176,30 +204,102 @@ void Compose(WindowObject* obj, uint32_t* pixels, int width, int height) {
   }
 }
 
-// Without per-pixel alpha on the desktop yet, the composition is shown over a plain background.
-void Paint(WindowObject* obj, HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  RECT client;
-  GetClientRect(hwnd, &client);
-  int width = client.right, height = client.bottom;
-  if (dc && width > 0 && height > 0) {
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    Compose(obj, pixels.data(), width, height);
-    uint32_t background = 0xFF000000u | (GetSysColor(COLOR_DESKTOP) & 0xFFFFFFu);
-    std::vector<uint32_t> shown(pixels.size(), background);
-    BlendOver(shown.data(), width, height, pixels.data(), width, height, 0, 0);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, shown.data(), &info,
-                      DIB_RGB_COLORS);
+// Puts the composition on the screen with per-pixel alpha. An empty face (no skin, no layers) has
+// nothing to show and leaves the window as it is.
+void Present(WindowObject* obj) {
+  SIZE size = FaceSize(obj);
+  if (!obj->Hwnd || size.cx <= 0 || size.cy <= 0) return;
+  PixelImage frame;
+  if (!CreatePixelImage(size.cx, size.cy, &frame)) return;
+  Compose(obj, frame.Bits, size.cx, size.cy);
+  HDC screen = GetDC(nullptr);
+  HDC source = CreateCompatibleDC(screen);
+  if (source) {
+    HGDIOBJ old = SelectObject(source, frame.Bitmap);
+    POINT origin = {0, 0};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    UpdateLayeredWindow(obj->Hwnd, screen, nullptr, &size, source, &origin, 0, &blend, ULW_ALPHA);
+    SelectObject(source, old);
+    DeleteDC(source);
   }
-  EndPaint(hwnd, &ps);
+  ReleaseDC(nullptr, screen);
+  FreePixelImage(&frame);
+}
+
+void KeepAtBottom(HWND hwnd) {
+  SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+// ---- moving by drag ----
+
+// Where a mouse message says the pointer is, on the screen. Mouse messages carry client
+// coordinates taken when they are retrieved, so the window's present place converts them.
+POINT PointerOf(HWND hwnd, LPARAM lParam) {
+  POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  ClientToScreen(hwnd, &at);
+  return at;
+}
+
+// A press starts a possible move; the pointer is followed even outside the window.
+void BeginPress(WindowObject* obj, HWND hwnd, LPARAM lParam) {
+  RECT rect;
+  GetWindowRect(hwnd, &rect);
+  obj->Pressed = true;
+  obj->Dragging = false;
+  obj->PressAt = PointerOf(hwnd, lParam);
+  obj->WindowAt = {rect.left, rect.top};
+  SetCapture(hwnd);
+}
+
+// The move starts once the pointer leaves the drag rectangle around the press, as the system's own
+// drag detection does, so that a hand's tremor during a click does not move the calendar.
+void FollowPointer(WindowObject* obj, HWND hwnd, LPARAM lParam) {
+  POINT at = PointerOf(hwnd, lParam);
+  int dx = at.x - obj->PressAt.x, dy = at.y - obj->PressAt.y;
+  if (!obj->Dragging) {
+    int cx = GetSystemMetrics(SM_CXDRAG), cy = GetSystemMetrics(SM_CYDRAG);
+    if (std::abs(dx) <= cx / 2 && std::abs(dy) <= cy / 2) return;
+    obj->Dragging = true;
+  }
+  SetWindowPos(hwnd, nullptr, obj->WindowAt.x + dx, obj->WindowAt.y + dy, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+// Ends the press; true when it was a move. The state is cleared before the capture is released,
+// since releasing sends WM_CAPTURECHANGED back through the window procedure at once.
+bool EndPress(WindowObject* obj) {
+  bool moved = obj->Dragging;
+  obj->Pressed = false;
+  obj->Dragging = false;
+  if (GetCapture() == obj->Hwnd) ReleaseCapture();
+  return moved;
+}
+
+// The host's own part of a message, before the callback sees it. True when the message is the
+// host's alone: the release that ends a move is not a click, so the plug-in gets the end of the
+// move (WM_EXITSIZEMOVE, through the window procedure as a system move would send it) instead.
+bool HostFirst(WindowObject* obj, HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      BeginPress(obj, hwnd, lParam);
+      return false;
+    case WM_MOUSEMOVE:
+      if (obj->Pressed) FollowPointer(obj, hwnd, lParam);
+      return false;
+    case WM_LBUTTONUP:
+      if (obj->Pressed && EndPress(obj)) {
+        SendMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
+        return true;
+      }
+      return false;
+    case WM_CAPTURECHANGED:
+      // Capture taken away mid-move (a box opened): the window has moved all the same.
+      if (obj->Pressed && reinterpret_cast<HWND>(lParam) != hwnd && EndPress(obj))
+        SendMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
+      return false;
+  }
+  return false;
 }
 
 // Every message goes to the plug-in's callback first; what it leaves (result 0) the host handles.
@@ -210,6 +310,7 @@ LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     obj->Hwnd = hwnd;
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(obj));
   }
+  if (obj && obj->Hwnd == hwnd && HostFirst(obj, hwnd, message, wParam, lParam)) return 0;
   LRESULT result = 0;
   if (obj && obj->Callback) {
     result = obj->Callback(hwnd, message, wParam, lParam);
@@ -226,14 +327,14 @@ LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   }
   if (result != 0) return result;
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;  // WM_PAINT covers every pixel
-    case WM_PAINT:
-      if (obj) {
-        Paint(obj, hwnd);
-        return 0;
-      }
+    case WM_WINDOWPOSCHANGING: {
+      // A desktop window goes back under every other window whatever asked to raise it (a click
+      // activates it, for one), except while a modal box or menu of the plug-in is open.
+      auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+      if (obj && obj->ZOrder == 0 && g_modalDepth == 0 && !(pos->flags & SWP_NOZORDER))
+        pos->hwndInsertAfter = HWND_BOTTOM;
       break;
+    }
   }
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -307,6 +408,7 @@ int __stdcall SetVisibleOp(HostWindow* self, int visible) {
   Trace(Call("SetVisible", Num(visible)));
   HWND hwnd = Obj(self)->Hwnd;
   if (!hwnd) return 0;
+  if (visible) Present(Obj(self));  // a layered window shows nothing before its first update
   ShowWindow(hwnd, visible ? SW_SHOWNOACTIVATE : SW_HIDE);
   return 1;
 }
@@ -315,8 +417,7 @@ int __stdcall RedrawOp(HostWindow* self) {
   Trace(Call("Redraw", ""));
   HWND hwnd = Obj(self)->Hwnd;
   if (!hwnd) return 0;
-  InvalidateRect(hwnd, nullptr, FALSE);
-  UpdateWindow(hwnd);
+  Present(Obj(self));
   return 1;
 }
 
@@ -508,9 +609,11 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       return 0;
     case HostEndModal:
       Trace(Call("HostEndModal", Args({Num(static_cast<long long>(wParam)), Num(lParam)})));
+      HostNoteModal(0);
       return 0;
     case HostBeginModal:
       Trace(Call("HostBeginModal", Args({Num(static_cast<long long>(wParam)), Num(lParam)})));
+      HostNoteModal(1);
       return 0;
   }
   return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -532,7 +635,8 @@ HostWindow* __stdcall CreateBexilWND(int x, int y, int windowParam, int zOrder, 
     obj = new WindowObject;
     obj->Base.Vtbl = &kTable;
     obj->Callback = callback;
-    DWORD exStyle = WS_EX_TOOLWINDOW | (zOrder == 2 ? WS_EX_TOPMOST : 0);
+    obj->ZOrder = zOrder;
+    DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_LAYERED | (zOrder == 2 ? WS_EX_TOPMOST : 0);
     g_creating = obj;
     HWND hwnd = CreateWindowExA(exStyle, kWindowClass, "Calendar", WS_POPUP, x, y, 0, 0, nullptr,
                                 nullptr, g_module, nullptr);
@@ -541,6 +645,7 @@ HostWindow* __stdcall CreateBexilWND(int x, int y, int windowParam, int zOrder, 
       obj->Hwnd = hwnd;
       g_windows.push_back(obj);
       g_lastWindow = obj;
+      if (zOrder == 0) KeepAtBottom(hwnd);
     } else {
       delete obj;
       obj = nullptr;
@@ -553,9 +658,22 @@ HostWindow* __stdcall CreateBexilWND(int x, int y, int windowParam, int zOrder, 
   return obj ? &obj->Base : nullptr;
 }
 
+void __stdcall HostNoteModal(int open) {
+  if (open) {
+    ++g_modalDepth;
+    return;
+  }
+  if (g_modalDepth > 0) --g_modalDepth;
+  if (g_modalDepth > 0) return;
+  // What the box changed meanwhile is undone now.
+  for (WindowObject* obj : g_windows)
+    if (obj->ZOrder == 0 && obj->Hwnd) KeepAtBottom(obj->Hwnd);
+}
+
 void __stdcall DevResetHost(void) {
   g_answers = Answers{};
   g_lastWindow = nullptr;
+  g_modalDepth = 0;
 }
 void __stdcall DevSetNoWindow(int on) { g_answers.NoWindow = on != 0; }
 void __stdcall DevSetVersion(unsigned version) { g_answers.Version = version; }

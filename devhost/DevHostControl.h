@@ -23,6 +23,8 @@ void __stdcall DevTraceAppend(const char* line);
 // The whole trace, lines joined by "\n" (each line ends with "\n"). Valid until the next trace call.
 const char* __stdcall DevTraceText(void);
 void __stdcall DevTraceClear(void);
+// Tracing is on at load. A long-running host turns it off, since the trace only ever grows.
+void __stdcall DevSetTracing(int on);
 // Names a device context in the trace as layerdc(layer) (layer > 0), or forgets the name (layer 0).
 // BexilEx.dll calls it for the contexts GetLayerDC hands out, so that DrawPicture, traced by
 // tremby.dll, shows which layer it drew on. Tests need not call it.
@@ -36,8 +38,14 @@ void __stdcall DevSetStoreFile(int settingsHandle, const char* iniPath);
 
 // ---- BexilEx.dll: the window object and the host's main window ----
 
+// The host program's main window calls this for each HostBeginModal (open 1) and HostEndModal
+// (open 0) it receives. While a modal box or menu is open the host does not re-order its windows;
+// when the last one closes, desktop windows (z-order 0) go back to the bottom.
+void __stdcall HostNoteModal(int open);
+
 // Restores every fault and answer below to its default (a window is made, version 20000, skins load
-// from their files, layer contexts handed out) and forgets the last window object made.
+// from their files, layer contexts handed out), forgets the last window object made and closes
+// every modal noted with HostNoteModal.
 void __stdcall DevResetHost(void);
 // CreateBexilWND returns null.
 void __stdcall DevSetNoWindow(int on);

@@ -10,20 +10,45 @@ namespace {
 
 const COLORREF kShadowColour = RGB(0, 0, 0);
 
+// The plug-in asks for "centred both ways" (DT_CENTER | DT_VCENTER) for the month name and the day
+// numbers, and "centred, word-wrapped" (DT_CENTER | DT_WORDBREAK) for today's reminder. GDI honours
+// DT_VCENTER only on a single line, so a centred text is drawn as one; a wrapped text is measured
+// and its block moved down to the middle of the rectangle, which GDI never does by itself. A block
+// taller than the rectangle keeps its top and runs on below it, up to the layer's edge: a long
+// reminder stays readable on a skin with room under its bottom band, instead of losing its second
+// line. dc must hold the font the text is drawn with.
+void PlaceText(HDC dc, const char* text, RECT* rect, UINT* format) {
+  if (*format & DT_CALCRECT) return;
+  if ((*format & DT_VCENTER) && !(*format & DT_WORDBREAK)) {
+    *format |= DT_SINGLELINE;
+    return;
+  }
+  if (!(*format & DT_WORDBREAK) || (*format & DT_SINGLELINE)) return;
+  RECT measured = *rect;
+  int height = DrawTextA(dc, text, -1, &measured, *format | DT_CALCRECT);
+  int room = rect->bottom - rect->top;
+  if (height <= 0) return;
+  if (height < room)
+    rect->top += (room - height) / 2;
+  else
+    rect->bottom = rect->top + height;
+}
+
 int PlainText(HDC dc, const char* text, const RECT& rect, HFONT font, UINT format, COLORREF colour,
               bool shadow) {
   int oldMode = SetBkMode(dc, TRANSPARENT);
   HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
   COLORREF oldColour = GetTextColor(dc);
+  RECT placed = rect;
+  PlaceText(dc, text, &placed, &format);
   if (shadow) {
-    RECT moved = rect;
+    RECT moved = placed;
     OffsetRect(&moved, 1, 1);
     SetTextColor(dc, kShadowColour);
     DrawTextA(dc, text, -1, &moved, format);
   }
   SetTextColor(dc, colour);
-  RECT copy = rect;
-  int height = DrawTextA(dc, text, -1, &copy, format);
+  int height = DrawTextA(dc, text, -1, &placed, format);
   SetTextColor(dc, oldColour);
   if (oldFont) SelectObject(dc, oldFont);
   SetBkMode(dc, oldMode);
@@ -67,21 +92,26 @@ int DrawTextWithAlpha(HDC dc, const PixelImage* layer, const char* text, const R
     return PlainText(dc, text, rect, font, format, colour, shadow);
   const PixelImage& target = *layer;
 
+  // Where the text goes, measured with its font on a context like the layer's.
+  HDC maskDC = CreateCompatibleDC(dc);
+  if (!maskDC) return 0;
+  HGDIOBJ oldFont =
+      SelectObject(maskDC, font ? static_cast<HGDIOBJ>(font) : GetCurrentObject(dc, OBJ_FONT));
+  RECT placed = rect;
+  PlaceText(maskDC, text, &placed, &format);
+
   // The rectangle in the bitmap's pixels, one pixel larger for the shadow.
-  POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
+  POINT corners[2] = {{placed.left, placed.top}, {placed.right, placed.bottom}};
   LPtoDP(dc, corners, 2);
   int left = corners[0].x, top = corners[0].y;
   int width = corners[1].x - left + 1, height = corners[1].y - top + 1;
   PixelImage mask;
-  if (!CreatePixelImage(width, height, &mask)) return 0;
-  HDC maskDC = CreateCompatibleDC(dc);
-  if (!maskDC) {
-    FreePixelImage(&mask);
+  if (!CreatePixelImage(width, height, &mask)) {
+    SelectObject(maskDC, oldFont);
+    DeleteDC(maskDC);
     return 0;
   }
   HGDIOBJ oldBitmap = SelectObject(maskDC, mask.Bitmap);
-  HGDIOBJ oldFont =
-      SelectObject(maskDC, font ? static_cast<HGDIOBJ>(font) : GetCurrentObject(dc, OBJ_FONT));
   SetBkMode(maskDC, TRANSPARENT);
   SetTextColor(maskDC, RGB(255, 255, 255));
 
@@ -97,8 +127,8 @@ int DrawTextWithAlpha(HDC dc, const PixelImage* layer, const char* text, const R
   GdiFlush();
   BlendMask(mask, target, left, top, colour);
 
-  SelectObject(maskDC, oldFont);
   SelectObject(maskDC, oldBitmap);
+  SelectObject(maskDC, oldFont);
   DeleteDC(maskDC);
   FreePixelImage(&mask);
   return result;

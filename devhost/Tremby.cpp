@@ -23,6 +23,7 @@ namespace {
 
 CRITICAL_SECTION g_traceLock;
 std::string g_trace;
+bool g_tracing = true;
 // Device contexts that BexilEx handed out for its layers, so that a picture drawn on one is traced
 // by the layer's name rather than by a handle value that changes from run to run.
 std::map<HDC, int> g_namedDCs;
@@ -32,6 +33,7 @@ std::map<HDC, int> g_namedDCs;
 std::map<HBITMAP, std::string> g_pictureSources;
 
 void Trace(const std::string& line) {
+  if (!g_tracing) return;
   EnterCriticalSection(&g_traceLock);
   g_trace += line;
   g_trace += '\n';
@@ -243,6 +245,8 @@ void __stdcall DevTraceClear(void) {
   g_trace.clear();
   LeaveCriticalSection(&g_traceLock);
 }
+
+void __stdcall DevSetTracing(int on) { g_tracing = on != 0; }
 
 void __stdcall DevTraceNameDC(HDC dc, int layer) {
   if (!dc) return;

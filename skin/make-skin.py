@@ -8,7 +8,9 @@ import struct
 import zlib
 
 CELL = 23
-WIDTH, HEIGHT = 7 * CELL + 7, 8 * CELL
+# Seven cells and a small margin wide; eight cells high (month band, six weeks, reminder band) and a
+# little more, so that a reminder wrapped onto a second line still fits in the reminder band.
+WIDTH, HEIGHT = 7 * CELL + 7, 8 * CELL + 14
 
 
 def write_png(path, width, height, pixel):

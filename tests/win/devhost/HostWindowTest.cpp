@@ -438,4 +438,135 @@ TEST_F(HostWindowTest, TraceLines) {
           q + ") = 1\n");
 }
 
+
+// Rows of the layer that hold lit text pixels: first and last, or -1 when none.
+std::pair<int, int> LitRows(HostWindow* w, int width, int height) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  EXPECT_EQ(DevRenderWindow(w, pixels.data(), width, height), 1);
+  int first = -1, last = -1;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if ((pixels[static_cast<size_t>(y) * width + x] >> 24) > 128) {
+        if (first < 0) first = y;
+        last = y;
+      }
+  return {first, last};
+}
+
+// The plug-in's two formats: 5 (centred both ways) puts one line in the middle of a tall rectangle,
+// which GDI alone would leave at the top; 17 (centred, wrapped) puts the wrapped block in the middle
+// and lets a block taller than the rectangle run on below it rather than lose its last lines. A
+// format without either keeps GDI's meaning: top.
+TEST_F(HostWindowTest, CentredAndWrappedTextArePlacedInTheirRectangle) {
+  HFONT font = CreateFontA(-12, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+  ASSERT_NE(font, nullptr);
+  struct Case {
+    const char* name;
+    const char* text;
+    int format;
+    RECT rect;
+    int lowestTop, highestBottom;  // where the lit rows must lie
+  } cases[] = {
+      {"centred", "Mg", DT_CENTER | DT_VCENTER, {0, 20, 80, 80}, 40, 60},
+      {"centred in the whole layer", "Mg", DT_CENTER | DT_VCENTER, {0, 0, 80, 100}, 40, 60},
+      {"wrapped, short", "Mg", DT_CENTER | DT_WORDBREAK, {0, 20, 80, 80}, 40, 60},
+      {"wrapped, long", "Words words words words words words", DT_CENTER | DT_WORDBREAK,
+       {0, 20, 80, 32}, 20, 100},
+      {"top", "Mg", DT_CENTER, {0, 20, 80, 80}, 20, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HostWindow* w = CreateBexilWND(0, 0, 0, 0, 11, Callback, 0, 0);
+    ASSERT_NE(w, nullptr);
+    int layer = w->Vtbl->CreateLayer(w, 1, 0, 0, 80, 100, 68, 0);
+    RECT rect = c.rect;
+    w->Vtbl->DrawLayerText(w, layer, c.text, &rect, font, c.format, RGB(255, 255, 255), 0, 0);
+    std::pair<int, int> rows = LitRows(w, 80, 100);
+    EXPECT_GE(rows.first, c.lowestTop);
+    EXPECT_LE(rows.second, c.highestBottom);
+    if (std::string(c.name) == "wrapped, long") {
+      EXPECT_GT(rows.second, c.rect.bottom + 12) << "later lines are drawn below the rectangle";
+    }
+    DestroyWindow(w->Vtbl->GetHandle(w));
+    w->Vtbl->Release(w);
+  }
+  DeleteObject(font);
+}
+
+// A press and release in place is the plug-in's click; a press, a move beyond the drag rectangle and
+// a release move the window and end as WM_EXITSIZEMOVE, without a click.
+TEST_F(HostWindowTest, DragMovesTheWindowAndClickStaysAClick) {
+  ASSERT_EQ(v_->LoadSkin(window_, SolidPng("skin.png", 40, 30, kGrey).c_str()), 0);
+  struct Case {
+    const char* name;
+    POINT move;  // in client coordinates while pressed; the release follows at the same point
+    bool moves;
+  } cases[] = {{"still", {5, 5}, false}, {"tremor", {6, 6}, false}, {"drag", {25, 15}, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetWindowPos(hwnd_, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    g_seen.clear();
+    SendMessageA(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(hwnd_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.move.x, c.move.y));
+    RECT rect;
+    GetWindowRect(hwnd_, &rect);
+    // The pointer stays on the same spot of the window once it moves with it.
+    POINT release = c.move;
+    if (c.moves) release = {c.move.x - (rect.left - 30), c.move.y - (rect.top - 40)};
+    SendMessageA(hwnd_, WM_LBUTTONUP, 0, MAKELPARAM(release.x, release.y));
+    GetWindowRect(hwnd_, &rect);
+    if (c.moves) {
+      EXPECT_EQ(rect.left, 50);
+      EXPECT_EQ(rect.top, 50);
+    } else {
+      EXPECT_EQ(rect.left, 30);
+      EXPECT_EQ(rect.top, 40);
+    }
+    EXPECT_EQ(SawMessage(WM_EXITSIZEMOVE), c.moves);
+    EXPECT_EQ(SawMessage(WM_LBUTTONUP), !c.moves);
+    EXPECT_TRUE(SawMessage(WM_LBUTTONDOWN)) << "the press itself reaches the plug-in";
+    EXPECT_EQ(GetCapture(), nullptr);
+  }
+}
+
+// True when a lies anywhere below b in the z-order.
+bool IsBelow(HWND a, HWND b) {
+  for (HWND h = GetWindow(b, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (h == a) return true;
+  return false;
+}
+
+// A desktop window (z-order 0) goes back under other windows when raised, except while a modal box
+// or menu is open; when the last one closes it is put back at the bottom.
+TEST_F(HostWindowTest, DesktopWindowStaysAtTheBottomExceptDuringAModal) {
+  HostWindow* desk = CreateBexilWND(0, 0, 0, 0, 11, Callback, 0, 0);
+  ASSERT_NE(desk, nullptr);
+  HWND deskHwnd = desk->Vtbl->GetHandle(desk);
+  // hwnd_ is a normal window (z-order 1), made before the desktop one.
+  EXPECT_TRUE(IsBelow(deskHwnd, hwnd_));
+  SetWindowPos(deskHwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_TRUE(IsBelow(deskHwnd, hwnd_)) << "raised, and back at the bottom";
+  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_FALSE(IsBelow(deskHwnd, hwnd_)) << "a normal window may go lower";
+
+  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  HostNoteModal(1);
+  HostNoteModal(1);
+  SetWindowPos(deskHwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_TRUE(IsBelow(hwnd_, deskHwnd)) << "left alone while a modal is open";
+  HostNoteModal(0);
+  EXPECT_TRUE(IsBelow(hwnd_, deskHwnd)) << "one of two modals still open";
+  HostNoteModal(0);
+  EXPECT_TRUE(IsBelow(deskHwnd, hwnd_)) << "back at the bottom after the last modal";
+  HostNoteModal(0);  // an unmatched end does not make the next begin count for nothing
+  HostNoteModal(1);
+  SetWindowPos(deskHwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_TRUE(IsBelow(hwnd_, deskHwnd));
+  HostNoteModal(0);
+
+  DestroyWindow(deskHwnd);
+  desk->Vtbl->Release(desk);
+}
+
 }  // namespace
