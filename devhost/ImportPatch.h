@@ -1,6 +1,7 @@
 // Replaces one function that a loaded module imports by name, by rewriting the module's import
 // address table; the original entry is put back when the patch goes out of scope. The host program
-// uses it to show the plug-in a chosen date (--today) while everything else runs on the real API.
+// uses it to show the plug-in a chosen date (--today), and tests to control or observe the few
+// Windows calls whose results they must decide, while everything else runs on the real API.
 #pragma once
 
 #include <windows.h>

@@ -10,7 +10,7 @@
 #include "model/ReminderFile.h"
 #include "model/ReminderStore.h"
 #include "plugin/PluginState.h"
-#include "support/IatPatch.h"
+#include "ImportPatch.h"
 #include "support/TestEnv.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "host/PluginAbi.h"
-#include "support/IatPatch.h"
+#include "ImportPatch.h"
 #include "support/TestEnv.h"
 
 class LoadedPlugin {
