@@ -82,6 +82,10 @@ struct WindowObject {
   bool Dragging = false;
   POINT PressAt{};
   POINT WindowAt{};
+  // The composition last put on the screen, kept so that a Redraw that changes nothing (most of
+  // them: the plug-in redraws every second) skips the costly layered-window update.
+  PixelImage Frame;
+  std::vector<uint32_t> OnScreen;
 };
 
 std::vector<WindowObject*> g_windows;
@@ -144,6 +148,8 @@ void FreeResources(WindowObject* obj) {
   }
   obj->Layers.clear();
   for (PixelImage& skin : obj->Skins) FreePixelImage(&skin);
+  FreePixelImage(&obj->Frame);
+  obj->OnScreen.clear();
   obj->Skins.clear();
   obj->ShownSkin = -1;
   obj->Pictures.clear();
@@ -209,9 +215,17 @@ void Compose(WindowObject* obj, uint32_t* pixels, int width, int height) {
 void Present(WindowObject* obj) {
   SIZE size = FaceSize(obj);
   if (!obj->Hwnd || size.cx <= 0 || size.cy <= 0) return;
-  PixelImage frame;
-  if (!CreatePixelImage(size.cx, size.cy, &frame)) return;
+  PixelImage& frame = obj->Frame;
+  if (frame.Width != size.cx || frame.Height != size.cy) {
+    FreePixelImage(&frame);
+    obj->OnScreen.clear();
+    if (!CreatePixelImage(size.cx, size.cy, &frame)) return;
+  }
   Compose(obj, frame.Bits, size.cx, size.cy);
+  const size_t count = static_cast<size_t>(size.cx) * size.cy;
+  if (obj->OnScreen.size() == count && std::memcmp(obj->OnScreen.data(), frame.Bits, count * 4) == 0)
+    return;
+  obj->OnScreen.assign(frame.Bits, frame.Bits + count);
   HDC screen = GetDC(nullptr);
   HDC source = CreateCompatibleDC(screen);
   if (source) {
@@ -223,7 +237,6 @@ void Present(WindowObject* obj) {
     DeleteDC(source);
   }
   ReleaseDC(nullptr, screen);
-  FreePixelImage(&frame);
 }
 
 void KeepAtBottom(HWND hwnd) {

@@ -5,6 +5,7 @@
 #include <gdiplus.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,25 @@ const uint32_t kPictureMark = 0x5043524F;  // "ORCP"
 
 // Pixel sizes above this are refused rather than allocated.
 const long long kMaxPixels = 16LL * 1024 * 1024;
+
+// Decoded pictures by path. A plug-in may load the same small file every second; decoding it anew
+// each time costs milliseconds, while comparing its time stamp and size costs microseconds. A file
+// replaced under the same path has a new time stamp, so it is decoded again at once.
+struct DecodedFile {
+  FILETIME Written;
+  DWORD SizeLow, SizeHigh;
+  int Width, Height;
+  std::vector<uint32_t> Pixels;
+};
+std::map<std::string, DecodedFile> g_decoded;
+const size_t kMaxDecodedFiles = 16;
+
+bool SameFile(const DecodedFile& cached, const WIN32_FILE_ATTRIBUTE_DATA& file) {
+  return CompareFileTime(&cached.Written, &file.ftLastWriteTime) == 0 &&
+         cached.SizeLow == file.nFileSizeLow && cached.SizeHigh == file.nFileSizeHigh;
+}
+
+bool DecodeFile(const char* path, PixelImage* image);
 
 }  // namespace
 
@@ -67,7 +87,32 @@ void FreePixelImage(PixelImage* image) {
 
 bool LoadPixelImage(const char* path, PixelImage* image) {
   *image = PixelImage{};
-  if (!path || !*path || !GdiplusReady()) return false;
+  if (!path || !*path) return false;
+  WIN32_FILE_ATTRIBUTE_DATA file;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &file)) return false;
+  auto cached = g_decoded.find(path);
+  if (cached != g_decoded.end() && SameFile(cached->second, file)) {
+    const DecodedFile& decoded = cached->second;
+    if (!CreatePixelImage(decoded.Width, decoded.Height, image)) return false;
+    std::memcpy(image->Bits, decoded.Pixels.data(), decoded.Pixels.size() * 4);
+    return true;
+  }
+  if (!DecodeFile(path, image)) return false;
+  if (g_decoded.size() >= kMaxDecodedFiles && cached == g_decoded.end()) g_decoded.clear();
+  DecodedFile& entry = g_decoded[path];
+  entry.Written = file.ftLastWriteTime;
+  entry.SizeLow = file.nFileSizeLow;
+  entry.SizeHigh = file.nFileSizeHigh;
+  entry.Width = image->Width;
+  entry.Height = image->Height;
+  entry.Pixels.assign(image->Bits, image->Bits + static_cast<size_t>(image->Width) * image->Height);
+  return true;
+}
+
+namespace {
+
+bool DecodeFile(const char* path, PixelImage* image) {
+  if (!GdiplusReady()) return false;
   int wideLength = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
   if (wideLength <= 0) return false;
   std::vector<WCHAR> wide(wideLength);
@@ -97,6 +142,8 @@ bool LoadPixelImage(const char* path, PixelImage* image) {
   return ok;
 }
 
+}  // namespace
+
 void BlendOver(uint32_t* dst, int dstWidth, int dstHeight, const uint32_t* src, int srcWidth,
                int srcHeight, int x, int y) {
   if (!dst || !src) return;
@@ -123,8 +170,34 @@ void BlendOver(uint32_t* dst, int dstWidth, int dstHeight, const uint32_t* src, 
   }
 }
 
+// The 32-bit top-down DIB section selected into `dc` when the context draws on it one to one (no
+// origin shift, no scaling), so that pixels can be blended straight into its memory.
+bool DirectTarget(HDC dc, PixelImage* target) {
+  HBITMAP bitmap = static_cast<HBITMAP>(GetCurrentObject(dc, OBJ_BITMAP));
+  DIBSECTION dib{};
+  if (!bitmap || GetObjectA(bitmap, sizeof dib, &dib) != sizeof dib) return false;
+  if (dib.dsBm.bmBitsPixel != 32 || !dib.dsBm.bmBits || dib.dsBmih.biHeight >= 0) return false;
+  POINT window, viewport;
+  if (GetMapMode(dc) != MM_TEXT || !GetWindowOrgEx(dc, &window) || !GetViewportOrgEx(dc, &viewport) ||
+      window.x || window.y || viewport.x || viewport.y)
+    return false;
+  target->Bitmap = bitmap;
+  target->Bits = static_cast<uint32_t*>(dib.dsBm.bmBits);
+  target->Width = dib.dsBm.bmWidth;
+  target->Height = dib.dsBm.bmHeight;
+  return true;
+}
+
 void DrawPixelImage(const PixelImage& image, HDC dc, int x, int y) {
   if (!image.Bitmap || !dc) return;
+  // Layers are such DIB sections: blending in memory is the same "over" as AlphaBlend, without
+  // its round trips, and markers are drawn every second.
+  PixelImage target;
+  if (DirectTarget(dc, &target)) {
+    GdiFlush();  // earlier GDI drawing on the layer must land first
+    BlendOver(target.Bits, target.Width, target.Height, image.Bits, image.Width, image.Height, x, y);
+    return;
+  }
   HDC source = CreateCompatibleDC(dc);
   if (!source) return;
   HGDIOBJ old = SelectObject(source, image.Bitmap);

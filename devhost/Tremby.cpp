@@ -32,6 +32,8 @@ std::map<HDC, int> g_namedDCs;
 // number of pictures held.
 std::map<HBITMAP, std::string> g_pictureSources;
 
+// Callers test g_tracing before formatting a line: a host that runs for hours with tracing off
+// should not format lines nobody reads.
 void Trace(const std::string& line) {
   if (!g_tracing) return;
   EnterCriticalSection(&g_traceLock);
@@ -268,17 +270,17 @@ void __stdcall DevSetStoreFile(int settingsHandle, const char* iniPath) {
 // ---- settings services ----
 
 int __stdcall OpenCFGr(int settingsHandle, ConfigCursor* cursor) {
-  Trace(Call("OpenCFGr", Num(settingsHandle)));
+  if (g_tracing) Trace(Call("OpenCFGr", Num(settingsHandle)));
   return OpenSession(settingsHandle, false, cursor);
 }
 
 int __stdcall OpenCFGw(int settingsHandle, ConfigCursor* cursor) {
-  Trace(Call("OpenCFGw", Num(settingsHandle)));
+  if (g_tracing) Trace(Call("OpenCFGw", Num(settingsHandle)));
   return OpenSession(settingsHandle, true, cursor);
 }
 
 int __stdcall FindSection(const char* section, int forWriting, ConfigCursor* cursor) {
-  Trace(Call("FindSection", Args({QuoteText(section), Num(forWriting)})));
+  if (g_tracing) Trace(Call("FindSection", Args({QuoteText(section), Num(forWriting)})));
   Session* s = SessionOf(cursor);
   if (!s || !section) return 0;
   s->Section = section;
@@ -288,7 +290,7 @@ int __stdcall FindSection(const char* section, int forWriting, ConfigCursor* cur
 int __stdcall Scan(const char* key, ConfigCursor* cursor) {
   std::string value;
   int found = Lookup(key, cursor, &value) ? 1 : 0;
-  Trace(Call("Scan", QuoteText(key), Num(found)));
+  if (g_tracing) Trace(Call("Scan", QuoteText(key), Num(found)));
   return found;
 }
 
@@ -296,21 +298,21 @@ int __stdcall Scan(const char* key, ConfigCursor* cursor) {
 int __stdcall GetCFGInt(const char* key, int arg, ConfigCursor* cursor) {
   std::string text;
   int value = Lookup(key, cursor, &text) ? ParseDecimal(text) : 0;
-  Trace(Call("GetCFGInt", Args({QuoteText(key), Num(arg)}), Num(value)));
+  if (g_tracing) Trace(Call("GetCFGInt", Args({QuoteText(key), Num(arg)}), Num(value)));
   return value;
 }
 
 int __stdcall GetCFGHex(const char* key, int arg, ConfigCursor* cursor) {
   std::string text;
   uint32_t value = Lookup(key, cursor, &text) ? ParseHex(text) : 0;
-  Trace(Call("GetCFGHex", Args({QuoteText(key), Num(arg)}), Hex(value)));
+  if (g_tracing) Trace(Call("GetCFGHex", Args({QuoteText(key), Num(arg)}), Hex(value)));
   return static_cast<int>(value);
 }
 
 int __stdcall GetCFGBool(const char* key, int arg, ConfigCursor* cursor) {
   std::string text;
   int value = Lookup(key, cursor, &text) ? ParseBool(text) : 0;
-  Trace(Call("GetCFGBool", Args({QuoteText(key), Num(arg)}), Num(value)));
+  if (g_tracing) Trace(Call("GetCFGBool", Args({QuoteText(key), Num(arg)}), Num(value)));
   return value;
 }
 
@@ -326,7 +328,7 @@ int __stdcall GetCFGFont(const char* key, FontSpec* font, ConfigCursor* cursor) 
                                        Num(font->Charset)}) +
                                  "}"
                            : "0";
-  Trace(Call("GetCFGFont", QuoteText(key), shown));
+  if (g_tracing) Trace(Call("GetCFGFont", QuoteText(key), shown));
   return found ? 1 : 0;
 }
 
@@ -338,14 +340,14 @@ int __stdcall GetCFGString(const char* key, const char* defaultText, char* buffe
   if (limit < 0) limit = 0;
   if (text.size() > static_cast<size_t>(limit)) text.resize(static_cast<size_t>(limit));
   if (buffer) std::memcpy(buffer, text.c_str(), text.size() + 1);
-  Trace(Call("GetCFGString", Args({QuoteText(key), QuoteText(defaultText), Num(limit)}),
+  if (g_tracing) Trace(Call("GetCFGString", Args({QuoteText(key), QuoteText(defaultText), Num(limit)}),
              buffer ? QuoteText(text.c_str()) : "0"));
   return found ? 1 : 0;
 }
 
 // Writes need a sequence opened with OpenCFGw; on a reading sequence they are ignored.
 int __stdcall SetCFGInt(const char* key, int value, ConfigCursor* cursor) {
-  Trace(Call("SetCFGInt", Args({QuoteText(key), Num(value)})));
+  if (g_tracing) Trace(Call("SetCFGInt", Args({QuoteText(key), Num(value)})));
   Session* s = SessionOf(cursor);
   if (!s || !s->Writing || !key) return 0;
   s->Ini.Set(s->Section, key, std::to_string(value));
@@ -354,7 +356,7 @@ int __stdcall SetCFGInt(const char* key, int value, ConfigCursor* cursor) {
 }
 
 int __stdcall SetCFGString(const char* key, const char* value, ConfigCursor* cursor) {
-  Trace(Call("SetCFGString", Args({QuoteText(key), QuoteText(value)})));
+  if (g_tracing) Trace(Call("SetCFGString", Args({QuoteText(key), QuoteText(value)})));
   Session* s = SessionOf(cursor);
   if (!s || !s->Writing || !key) return 0;
   s->Ini.Set(s->Section, key, value ? value : "");
@@ -363,7 +365,7 @@ int __stdcall SetCFGString(const char* key, const char* value, ConfigCursor* cur
 }
 
 int __stdcall CloseCFGr(ConfigCursor* cursor) {
-  Trace(Call("CloseCFGr", ""));
+  if (g_tracing) Trace(Call("CloseCFGr", ""));
   Session* s = SessionOf(cursor);
   if (!s) return 0;
   *s = Session{};
@@ -374,7 +376,7 @@ int __stdcall CloseCFGr(ConfigCursor* cursor) {
 // The file named for the handle the sequence was opened with gets the writes; the handle argument
 // is only traced.
 int __stdcall CloseCFGw(int settingsHandle, int zero, ConfigCursor* cursor) {
-  Trace(Call("CloseCFGw", Args({Num(settingsHandle), Num(zero)})));
+  if (g_tracing) Trace(Call("CloseCFGw", Args({Num(settingsHandle), Num(zero)})));
   Session* s = SessionOf(cursor);
   if (!s) return 0;
   int ok = 1;
@@ -395,7 +397,7 @@ int __stdcall CheckInt(int* value, int low, int high, int zero) {
     if (*value < low) *value = low;
   }
   int result = value ? *value : 0;
-  Trace(Call("CheckInt", Args({before, Num(low), Num(high), Num(zero)}), Num(result)));
+  if (g_tracing) Trace(Call("CheckInt", Args({before, Num(low), Num(high), Num(zero)}), Num(result)));
   return result;
 }
 
@@ -419,12 +421,12 @@ int __stdcall LoadImageEx(PictureRecord* picture) {
       ok = 1;
     }
   }
-  Trace(Call("LoadImageEx", DescribePicture(picture), Num(ok)));
+  if (g_tracing) Trace(Call("LoadImageEx", DescribePicture(picture), Num(ok)));
   return ok;
 }
 
 int __stdcall DrawPicture(int zero, HDC dc, int x, int y, PictureRecord* picture) {
-  Trace(Call("DrawPicture",
+  if (g_tracing) Trace(Call("DrawPicture",
              Args({Num(zero), DescribeDC(dc), Num(x), Num(y), DescribePicture(picture)})));
   PixelImage image;
   if (!PictureOf(picture, &image)) return 0;
@@ -442,12 +444,12 @@ int __stdcall FreePicture(PictureRecord* picture) {
     released = 1;
   }
   if (picture) ClearPicture(picture);
-  Trace(Call("FreePicture", shown, Num(released)));
+  if (g_tracing) Trace(Call("FreePicture", shown, Num(released)));
   return released;
 }
 
 int __stdcall strcopy(char* destination, const char* source) {
-  Trace(Call("strcopy", QuoteText(source)));
+  if (g_tracing) Trace(Call("strcopy", QuoteText(source)));
   if (!destination || !source) return 0;
   std::strcpy(destination, source);
   return 1;
