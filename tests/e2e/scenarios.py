@@ -60,6 +60,7 @@ class Calendar:
             [WINE, os.path.join(BIN, "orvendale-host.exe"), winpath(os.path.join(self.plugin_dir, "Orvendale.plg")),
              "--settings", winpath(self.settings), "--seconds", "60"],
             stdout=self.log, stderr=subprocess.STDOUT)
+        self.x, self.y = X, Y  # where the window is now
         time.sleep(2.0)  # start-up and the first refresh
 
     def close(self):
@@ -79,7 +80,7 @@ class Calendar:
 
     def click_day(self, day, today):
         column, row = cell_of(day, today)
-        self.click(X + GRID_LEFT + (column - 1) * S + S // 2, Y + row * S + S // 2)
+        self.click(self.x + GRID_LEFT + (column - 1) * S + S // 2, self.y + row * S + S // 2)
 
     def type(self, text):
         xdo("type", "--delay", "30", text)
@@ -157,6 +158,34 @@ class Scenarios(unittest.TestCase):
         self.assertFalse(box & app.visible_windows(), "the input box is hidden")
         app.key("Return")
         self.assertEqual(app.events(), b"")
+
+    def test_menu_asks_the_host_for_the_settings_dialog(self):
+        app = self.run_calendar(b"")
+        app.click(X + 80, Y + 8, button=3)  # the menu opens at the pointer
+        app.click(X + 80 + 20, Y + 8 + 10)  # its only item, "Setup calendar"
+        time.sleep(1.0)
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Calendar settings"],
+                               capture_output=True, text=True)
+        self.assertTrue(found.stdout.strip(), "the host opened the plug-in's settings dialog")
+        app.key("Escape")  # Cancel: nothing changes
+        self.assertEqual(app.setting("XPos"), str(X))
+
+    def test_moving_the_window_stores_its_position(self):
+        app = self.run_calendar(b"")
+        xdo("mousemove", X + 80, Y + 8)
+        xdo("mousedown", 1)
+        for step in range(1, 6):
+            xdo("mousemove", X + 80 + 10 * step, Y + 8 + 8 * step)
+            time.sleep(0.05)
+        xdo("mouseup", 1)
+        time.sleep(0.8)
+        self.assertEqual((app.setting("XPos"), app.setting("YPos")), (str(X + 50), str(Y + 40)))
+        # Clicks follow the window to its new place at once.
+        app.x, app.y = X + 50, Y + 40
+        app.click_day(self.day, self.today)
+        app.type("moved")
+        app.key("Return")
+        self.assertEqual(app.events(), self.key + b" moved\r\n")
 
 
 if __name__ == "__main__":
