@@ -25,12 +25,12 @@ HostWindow* Window() { return State.Window; }
 
 int CellIndex(int column, int row) { return (column - 1) * GridRows + (row - 1); }
 
-HFONT MakeFont(const FontSpec& spec, HDC dc) {
+HFONT MakeFont(const FontSpec& font, HDC dc) {
   const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  return CreateFontA(-MulDiv(spec.Size, dpi, 72), 0, 0, 0,
-                     (spec.Style & FontBold) ? 800 : 400, spec.Style & FontItalic,
-                     spec.Style & FontUnderline, 0, static_cast<DWORD>(spec.Charset),
-                     OUT_CHARACTER_PRECIS, 0, 0, 0, spec.FaceName);
+  return CreateFontA(-MulDiv(font.Size, dpi, 72), 0, 0, 0,
+                     (font.Style & FontBold) ? 800 : 400, font.Style & FontItalic,
+                     font.Style & FontUnderline, 0, static_cast<DWORD>(font.Charset),
+                     OUT_CHARACTER_PRECIS, 0, 0, 0, font.FaceName);
 }
 
 void MakeFonts() {
