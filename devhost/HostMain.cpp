@@ -337,6 +337,7 @@ int main(int argc, char** argv) {
   g_host.Runner.Start(&g_host.Context);
   if (options.Timing)
     std::printf("timing: plug-in started, window shown after %.0f ms\n", MillisecondsSinceStart());
+  std::fflush(stdout);
 
   bool headless = !options.Screenshot.empty();
   if (!headless) ShowTrayIcon(g_host.Main);
@@ -362,8 +363,10 @@ int main(int argc, char** argv) {
     if (!refreshed && msg.message == WM_TIMER && msg.wParam == 0 && msg.hwnd &&
         msg.hwnd == CalendarWindow()) {
       refreshed = true;
-      if (options.Timing)
+      if (options.Timing) {
         std::printf("timing: first complete face after %.0f ms\n", MillisecondsSinceStart());
+        std::fflush(stdout);  // whoever waits for the face reads this line as it comes
+      }
       if (headless) {
         if (TakeScreenshot(options.Screenshot)) {
           std::printf("screenshot: %s\n", options.Screenshot.c_str());

@@ -8,6 +8,9 @@
 export WINEPREFIX="$ORV_BUILD/wineprefix"
 export ORV_WINEPREFIX="$WINEPREFIX"
 export WINEDEBUG=-all
+# No .NET or HTML engine is needed; without this a new prefix offers to install them in a dialog
+# that would sit on the test display.
+export WINEDLLOVERRIDES="mscoree=;mshtml="
 ORV_WINE64=/usr/lib/wine/wine64
 ORV_WINE32=/usr/lib/wine/wine
 # Some kernels are built or booted without 32-bit user space; 32-bit Wine cannot start there.

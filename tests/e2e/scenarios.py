@@ -58,10 +58,25 @@ class Calendar:
         self.log = open(os.path.join(self.dir, "host.log"), "w+")
         self.process = subprocess.Popen(
             [WINE, os.path.join(BIN, "orvendale-host.exe"), winpath(os.path.join(self.plugin_dir, "Orvendale.plg")),
-             "--settings", winpath(self.settings), "--seconds", "60"],
+             "--settings", winpath(self.settings), "--seconds", "60", "--timing"],
             stdout=self.log, stderr=subprocess.STDOUT)
         self.x, self.y = X, Y  # where the window is now
-        time.sleep(2.0)  # start-up and the first refresh
+        self.wait_for_face()
+
+    def wait_for_face(self):
+        """Until the host reports the first complete face: a new Wine prefix makes the first start
+        slow (fonts are cached then), and input sent before the window is there is lost."""
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            with open(self.log.name) as log:
+                if "first complete face" in log.read():
+                    time.sleep(0.3)
+                    return
+            if self.process.poll() is not None:
+                break
+            time.sleep(0.1)
+        with open(self.log.name) as log:
+            raise AssertionError("the calendar did not come up:\n" + log.read())
 
     def close(self):
         self.process.terminate()
