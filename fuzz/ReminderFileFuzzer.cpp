@@ -65,5 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool expected = !TextOfKey(lines, FormatDateKey(grid[i], month, 2027)).empty();
     Check(flags[i] == (expected ? -1 : 0));
   }
+  // A lookup answered by the scan agrees with a search, for the grid's keys and for others.
+  FlagScan scan;
+  StartFlagScan(&scan, grid, month, 2027);
+  for (const std::string& line : lines) ScanLine(&scan, line);
+  for (const std::string& key : {FormatDateKey(grid[8], month, 2027), FormatDateKey(0, month, 2027),
+                                 FormatDateKey(31, month, 2027), std::string("05.") + scan.Suffix.substr(1)}) {
+    std::string text;
+    if (ScannedText(scan, lines, key, &text)) Check(text == TextOfKey(lines, key));
+  }
   return 0;
 }

@@ -195,6 +195,7 @@ void StartFlagScan(FlagScan* scan, const uint8_t grid[MonthGridSize], int month,
   std::memset(scan->Wanted, 0, sizeof(scan->Wanted));
   std::memset(scan->Decided, 0, sizeof(scan->Decided));
   std::memset(scan->HasText, 0, sizeof(scan->HasText));
+  scan->Seen = 0;
   scan->Open = 0;
   for (int i = 0; i < MonthGridSize; ++i) {
     if (!scan->Wanted[grid[i]]) ++scan->Open;
@@ -203,6 +204,7 @@ void StartFlagScan(FlagScan* scan, const uint8_t grid[MonthGridSize], int month,
 }
 
 void ScanLine(FlagScan* scan, std::string_view line) {
+  const size_t index = scan->Seen++;
   if (scan->Open == 0) return;
   // A field that names a grid day is one to three digits and the suffix, so its end can only be one
   // of three places; DayOfField then makes sure that no space comes earlier.
@@ -214,12 +216,27 @@ void ScanLine(FlagScan* scan, std::string_view line) {
   if (day < 0 || !scan->Wanted[day] || scan->Decided[day]) return;
   scan->Decided[day] = true;
   scan->HasText[day] = space + 1 < line.size();
+  scan->FirstLine[day] = index;
   --scan->Open;
 }
 
 void FinishFlagScan(const FlagScan* scan, const uint8_t grid[MonthGridSize],
                     int32_t flags[MonthGridSize]) {
   for (int i = 0; i < MonthGridSize; ++i) flags[i] = scan->HasText[grid[i]] ? -1 : 0;
+}
+
+bool ScannedText(const FlagScan& scan, const std::vector<std::string>& lines, std::string_view key,
+                 std::string* text) {
+  // Only a scan of these very lines can answer; the caller falls back to a search otherwise.
+  if (scan.Seen != lines.size()) return false;
+  const int day = DayOfField(key, scan.Suffix);
+  if (day < 0 || !scan.Wanted[day]) return false;
+  if (!scan.Decided[day]) {
+    text->clear();  // no line names that day
+    return true;
+  }
+  *text = std::string(ReminderText(lines[scan.FirstLine[day]]));
+  return true;
 }
 
 void ComputeEventFlags(const std::vector<std::string>& lines, const uint8_t grid[MonthGridSize],

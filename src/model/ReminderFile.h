@@ -19,7 +19,9 @@ struct FlagScan {
   bool Wanted[256];    // day numbers on the grid (0 for blank cells)
   bool Decided[256];   // a line for that day was seen
   bool HasText[256];   // that first line has a non-empty text
-  int Open;            // wanted days not yet decided
+  size_t FirstLine[256];  // that first line's position among the lines scanned
+  size_t Seen;            // lines scanned so far
+  int Open;               // wanted days not yet decided
 };
 
 void StartFlagScan(FlagScan* scan, const uint8_t grid[MonthGridSize], int month, int year);
@@ -27,6 +29,10 @@ void ScanLine(FlagScan* scan, std::string_view line);
 // -1 for each cell whose key's first line has a non-empty text, else 0.
 void FinishFlagScan(const FlagScan* scan, const uint8_t grid[MonthGridSize],
                     int32_t flags[MonthGridSize]);
+// The text of the key's first line among exactly the lines that were scanned: the answer of
+// TextOfKey without another pass over them. False when the key is not one of the scan's days.
+bool ScannedText(const FlagScan& scan, const std::vector<std::string>& lines, std::string_view key,
+                 std::string* text);
 // The three steps at once over a list already read.
 void ComputeEventFlags(const std::vector<std::string>& lines, const uint8_t grid[MonthGridSize],
                        int month, int year, int32_t flags[MonthGridSize]);

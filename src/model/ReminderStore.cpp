@@ -113,17 +113,29 @@ void LoadReminders() {
   // The flags are found while the lines are read: this runs every second, and one pass over a long
   // file costs much less than a second one.
   CalendarDate today = TodayDate();
-  FlagScan scan;
+  FlagScan& scan = State.ReminderScan;
   StartFlagScan(&scan, State.MonthGrid, today.Month, today.Year);
   int noWaits = 0;  // a busy file is simply read again at the next tick
   ReadResult read = ReadEventsFile(&scan, &noWaits);
-  if (read == ReadResult::Missing || read == ReadResult::NotOpened) State.ReminderList.clear();
+  if (read == ReadResult::Missing || read == ReadResult::NotOpened) {
+    State.ReminderList.clear();
+    StartFlagScan(&scan, State.MonthGrid, today.Month, today.Year);
+  }
   FinishFlagScan(&scan, State.MonthGrid, State.EventFlags);
+  State.ReminderScanValid = true;
 }
 
-std::string FindReminder(const std::string& key) { return TextOfKey(State.ReminderList, key); }
+std::string FindReminder(const std::string& key) {
+  // The refresh asks for today's reminder right after the load: the scan already knows the first
+  // line of every day on the grid, so a long file is not searched a second time.
+  std::string text;
+  if (State.ReminderScanValid && ScannedText(State.ReminderScan, State.ReminderList, key, &text))
+    return text;
+  return TextOfKey(State.ReminderList, key);
+}
 
 void SetReminder(const std::string& text, const std::string& key) {
+  State.ReminderScanValid = false;  // the list is about to change
   // Windows would refuse to replace these; Wine would replace a read-only file. Refuse on both.
   DWORD attributes = GetFileAttributesA(State.EventsPath.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&

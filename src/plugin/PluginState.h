@@ -11,6 +11,7 @@
 #include "host/BexilSDK.h"
 #include "host/PluginAbi.h"
 #include "host/drawpng.h"
+#include "model/ReminderFile.h"
 
 // Text buffers that hold a path: at most 260 characters and the terminating zero.
 enum : int { PathBufferSize = 261 };
@@ -50,6 +51,8 @@ struct PluginState {
   uint8_t MonthGrid[GridCells];           // day numbers, 0 for a blank cell, column by column
   int32_t EventFlags[GridCells];          // -1 where the cell's date has a reminder, else 0
   std::vector<std::string> ReminderList;  // the reminder file's lines, in file order
+  FlagScan ReminderScan;                  // what the last load found for the grid's days
+  bool ReminderScanValid;                 // ReminderScan describes ReminderList as it stands
   HANDLE EventsFile;                      // open only within one load or rewrite
   std::string CurrentKey;                 // scratch: the date key last built
 

@@ -220,6 +220,20 @@ TEST(EventFlags, OnePassAgreesWithALookupPerCell) {
     bool expected = !TextOfKey(lines, FormatDateKey(grid[i], 3, 2027)).empty();
     EXPECT_EQ(flags[i], expected ? -1 : 0) << "cell " << i << ", day " << int(grid[i]);
   }
+  // A scan of the lines answers the grid's keys as a search would, and leaves other keys to it.
+  FlagScan scan;
+  StartFlagScan(&scan, grid, 3, 2027);
+  for (const std::string& line : lines) ScanLine(&scan, line);
+  for (int day = 0; day <= 31; ++day) {
+    const std::string key = FormatDateKey(day, 3, 2027);
+    std::string text;
+    ASSERT_TRUE(ScannedText(scan, lines, key, &text)) << key;
+    EXPECT_EQ(text, TextOfKey(lines, key)) << key;
+  }
+  std::string text;
+  EXPECT_FALSE(ScannedText(scan, lines, "05.3.2027", &text)) << "not a grid key";
+  EXPECT_FALSE(ScannedText(scan, lines, "5.4.2027", &text)) << "another month";
+  EXPECT_FALSE(ScannedText(scan, Lines{"5.3.2027 stale"}, "5.3.2027", &text)) << "other lines";
   // The same, spelled out: days 5, 12, 31 and every blank cell.
   int flagged = 0;
   for (int i = 0; i < MonthGridSize; ++i) {
