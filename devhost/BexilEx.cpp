@@ -101,17 +101,6 @@ const char kMainClass[] = "ReferenceHostMainWindow";
 
 void Trace(const std::string& line) { DevTraceAppend(line.c_str()); }
 
-std::string Args(std::initializer_list<std::string> parts) {
-  std::string out;
-  for (const std::string& part : parts) {
-    if (!out.empty()) out += ", ";
-    out += part;
-  }
-  return out;
-}
-
-std::string Num(long long value) { return std::to_string(value); }
-
 WindowObject* Obj(HostWindow* self) { return reinterpret_cast<WindowObject*>(self); }
 
 bool IsLive(const WindowObject* obj) {

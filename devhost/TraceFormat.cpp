@@ -84,4 +84,15 @@ std::string Call(const char* name, const std::string& args, const std::string& r
   return line;
 }
 
+std::string Args(std::initializer_list<std::string> parts) {
+  std::string out;
+  for (const std::string& part : parts) {
+    if (!out.empty()) out += ", ";
+    out += part;
+  }
+  return out;
+}
+
+std::string Num(long long value) { return std::to_string(value); }
+
 }  // namespace devhost

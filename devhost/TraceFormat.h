@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "host/drawpng.h"
@@ -22,6 +23,10 @@ std::string FormatModule(HINSTANCE instance);
 // 0x followed by upper-case hexadecimal digits, colours with six digits (0x000080).
 std::string Hex(unsigned long long value);
 std::string Colour(COLORREF colour);
+// Arguments joined by ", ".
+std::string Args(std::initializer_list<std::string> parts);
+// A number in decimal.
+std::string Num(long long value);
 // Name(args) followed by " = result" when result is not empty.
 std::string Call(const char* name, const std::string& args, const std::string& result = {});
 

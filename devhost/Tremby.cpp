@@ -215,17 +215,6 @@ void ParseFont(const std::string& text, FontSpec* font) {
   font->Charset = charset >= 0 && charset <= 255 ? charset : 0;
 }
 
-std::string Args(std::initializer_list<std::string> parts) {
-  std::string out;
-  for (const std::string& part : parts) {
-    if (!out.empty()) out += ", ";
-    out += part;
-  }
-  return out;
-}
-
-std::string Num(long long value) { return std::to_string(value); }
-
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
