@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "DevHostControl.h"
-#include "HostTestFiles.h"
+#include "support/TestEnv.h"
 #include "host/BexilSDK.h"
 #include "host/PluginAbi.h"
 
@@ -94,7 +94,7 @@ class HostWindowTest : public ::testing::Test {
     return path;
   }
 
-  TempFolder folder_;
+  ScratchDir folder_;
   HostWindow* window_ = nullptr;
   const HostWindowVtbl* v_ = nullptr;
   HWND hwnd_ = nullptr;

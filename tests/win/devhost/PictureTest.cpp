@@ -8,7 +8,7 @@
 #include <string>
 
 #include "DevHostControl.h"
-#include "HostTestFiles.h"
+#include "support/TestEnv.h"
 #include "host/drawpng.h"
 
 namespace {
@@ -76,7 +76,7 @@ class Pictures : public ::testing::Test {
     return record;
   }
 
-  TempFolder folder_;
+  ScratchDir folder_;
   std::string path_;
 };
 
@@ -118,7 +118,7 @@ TEST_F(Pictures, MissingFileLeavesNoPicture) {
 
   // A file that is not a picture fails the same way.
   std::string text = folder_.File("not.png");
-  WriteText(text, "not a picture");
+  WriteFileBytes(text, "not a picture");
   PictureRecord other = Record(text.c_str());
   EXPECT_EQ(LoadImageEx(&other), 0);
   EXPECT_EQ(FreePicture(&other), 0);

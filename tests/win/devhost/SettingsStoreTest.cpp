@@ -7,7 +7,7 @@
 #include <string>
 
 #include "DevHostControl.h"
-#include "HostTestFiles.h"
+#include "support/TestEnv.h"
 #include "host/drawpng.h"
 
 namespace {
@@ -24,12 +24,12 @@ class SettingsStore : public ::testing::Test {
 
   // Opens a reading sequence on a store whose section S holds only K = value.
   void OpenWithValue(const std::string& value) {
-    WriteText(ini_, "[S]\r\nK=" + value + "\r\n");
+    WriteFileBytes(ini_, "[S]\r\nK=" + value + "\r\n");
     OpenCFGr(kHandle, &cursor_);
     FindSection("S", 0, &cursor_);
   }
 
-  TempFolder folder_;
+  ScratchDir folder_;
   std::string ini_;
   ConfigCursor cursor_{};
 };
@@ -73,26 +73,26 @@ TEST_F(SettingsStore, WritesReadBackAfterClose) {
 TEST_F(SettingsStore, RewriteKeepsTheRestOfTheFile) {
   const std::string before =
       "; my settings\r\n[Calendar]\r\nXPos=5\r\nYPos=6\r\n\r\n[Other]\r\nA=1\r\n";
-  WriteText(ini_, before);
+  WriteFileBytes(ini_, before);
   OpenCFGw(kHandle, &cursor_);
   FindSection("Calendar", 1, &cursor_);
   SetCFGInt("XPos", 10, &cursor_);
   SetCFGString("ZOrder", "0", &cursor_);
   SetCFGString("Bad", "one\r\ntwo", &cursor_);
-  EXPECT_EQ(ReadText(ini_), before);
+  EXPECT_EQ(ReadWholeFile(ini_), before);
   CloseCFGw(kHandle, 0, &cursor_);
-  EXPECT_EQ(ReadText(ini_),
+  EXPECT_EQ(ReadWholeFile(ini_),
             "; my settings\r\n[Calendar]\r\nXPos=10\r\nYPos=6\r\nZOrder=0\r\nBad=one\r\n\r\n"
             "[Other]\r\nA=1\r\n");
 }
 
 TEST_F(SettingsStore, WritesOutsideAWritingSequenceAreIgnored) {
-  WriteText(ini_, "[S]\r\nK=1\r\n");
+  WriteFileBytes(ini_, "[S]\r\nK=1\r\n");
   OpenCFGr(kHandle, &cursor_);
   FindSection("S", 0, &cursor_);
   SetCFGInt("K", 2, &cursor_);
   CloseCFGr(&cursor_);
-  EXPECT_EQ(ReadText(ini_), "[S]\r\nK=1\r\n");
+  EXPECT_EQ(ReadWholeFile(ini_), "[S]\r\nK=1\r\n");
   // A closed cursor no longer reaches the store.
   EXPECT_EQ(GetCFGInt("K", 0, &cursor_), 0);
 
@@ -101,7 +101,7 @@ TEST_F(SettingsStore, WritesOutsideAWritingSequenceAreIgnored) {
   FindSection("S", 1, &unmapped);
   EXPECT_EQ(SetCFGInt("K", 3, &unmapped), 0);
   CloseCFGw(kHandle + 1, 0, &unmapped);
-  EXPECT_EQ(ReadText(ini_), "[S]\r\nK=1\r\n");
+  EXPECT_EQ(ReadWholeFile(ini_), "[S]\r\nK=1\r\n");
 }
 
 TEST_F(SettingsStore, HexadecimalColours) {
@@ -239,7 +239,7 @@ TEST(StrcopyTest, CopiesTheTextAndItsZero) {
 
 // Plug-in tests compare these lines literally.
 TEST_F(SettingsStore, TraceLines) {
-  WriteText(ini_,
+  WriteFileBytes(ini_,
             "[Calendar]\r\nFont=Comic Sans MS,11,100,204\r\nXPos=400\r\nColor=800000\r\n"
             "Main Skin=C:\\d\\main.png\r\n");
   DevTraceClear();

@@ -1,6 +1,5 @@
 #include "support/PluginHarness.h"
 
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -128,19 +127,6 @@ void PluginHarness::SetToday(int year, int month, int day) {
 }
 
 bool WriteSolidPng(const std::string& path, int width, int height, DWORD argb) {
-  using namespace Gdiplus;
-  ULONG_PTR token = 0;
-  GdiplusStartupInput input;
-  if (GdiplusStartup(&token, &input, nullptr) != Ok) return false;
-  bool saved = false;
-  {
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height, argb);
-    Bitmap bitmap(width, height, width * 4, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(pixels.data()));
-    // The PNG encoder's class identifier.
-    const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-    std::wstring wide(path.begin(), path.end());
-    saved = bitmap.Save(wide.c_str(), &png, nullptr) == Ok;
-  }
-  GdiplusShutdown(token);
-  return saved;
+  WritePng(path, width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, argb));
+  return !::testing::Test::HasFatalFailure();
 }

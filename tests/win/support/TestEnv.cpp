@@ -1,6 +1,9 @@
 #include "support/TestEnv.h"
 
 #include <windows.h>
+// After windows.h: GDI+ declarations use its COM types.
+#include <gdiplus.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 
@@ -58,6 +61,32 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   DWORD written = 0;
   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::string bytes;
+  return ReadFileBytes(path, &bytes) ? bytes : std::string();
+}
+
+void WritePng(const std::string& path, int width, int height, const std::vector<uint32_t>& argb) {
+  using namespace Gdiplus;
+  using namespace Gdiplus::DllExports;
+  ASSERT_EQ(argb.size(), static_cast<size_t>(width) * height);
+  GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
+  GpBitmap* bitmap = nullptr;
+  std::vector<uint32_t> copy = argb;
+  ASSERT_EQ(GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                      reinterpret_cast<BYTE*>(copy.data()), &bitmap),
+            Ok);
+  // The PNG encoder's class identifier.
+  const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+  std::wstring wide(path.begin(), path.end());
+  Status saved = GdipSaveImageToFile(bitmap, wide.c_str(), &png, nullptr);
+  GdipDisposeImage(bitmap);
+  GdiplusShutdown(token);
+  ASSERT_EQ(saved, Ok) << path;
 }
 
 bool FileExists(const std::string& path) {
