@@ -1,5 +1,7 @@
 #include "SettingsText.h"
 
+#include "HexText.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -34,25 +36,7 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 }  // namespace
 
 COLORREF ColourFromText(const std::string& text) {
-  size_t i = 0;
-  if (text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "0X") == 0)
-    i = 2;
-  else if (!text.empty() && text[0] == '#')
-    i = 1;
-  unsigned long value = 0;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    unsigned long digit;
-    if (c >= '0' && c <= '9')
-      digit = static_cast<unsigned long>(c - '0');
-    else if (c >= 'a' && c <= 'f')
-      digit = static_cast<unsigned long>(c - 'a' + 10);
-    else if (c >= 'A' && c <= 'F')
-      digit = static_cast<unsigned long>(c - 'A' + 10);
-    else
-      break;
-    value = ((value << 4) | digit) & 0xFFFFFFFFul;
-  }
+  const uint32_t value = devhost::ParseHex(text);
   return RGB((value >> 16) & 255, (value >> 8) & 255, value & 255);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "DevHostControl.h"
+#include "HexText.h"
 #include "IniFile.h"
 #include "Picture.h"
 #include "TraceFormat.h"
@@ -159,31 +160,6 @@ int ParseDecimal(const std::string& text) {
   if (value > INT32_MAX) return INT32_MAX;
   if (value < INT32_MIN) return INT32_MIN;
   return static_cast<int>(value);
-}
-
-// Hexadecimal digits, optionally after "0x" or "#", up to the first other character; more than
-// eight digits keep the last eight, as a 32-bit register shifting them in would.
-uint32_t ParseHex(const std::string& text) {
-  size_t i = 0;
-  if (text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "0X") == 0)
-    i = 2;
-  else if (!text.empty() && text[0] == '#')
-    i = 1;
-  uint32_t value = 0;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    uint32_t digit;
-    if (c >= '0' && c <= '9')
-      digit = static_cast<uint32_t>(c - '0');
-    else if (c >= 'a' && c <= 'f')
-      digit = static_cast<uint32_t>(c - 'a' + 10);
-    else if (c >= 'A' && c <= 'F')
-      digit = static_cast<uint32_t>(c - 'A' + 10);
-    else
-      break;
-    value = (value << 4) | digit;
-  }
-  return value;
 }
 
 int ParseBool(const std::string& text) {
